@@ -22,6 +22,8 @@
 
 namespace device {
 
+class HidPlatform;
+
 class HidDevice {
 public:
     // How long the I/O thread waits for anything before it looks again.
@@ -35,6 +37,17 @@ public:
     static std::unique_ptr<HidDevice> Create(std::unique_ptr<Connection> connection,
                                              std::string devPath,
                                              std::shared_ptr<const ThreadStop> allThreadStop);
+
+    // One scan of `platform`: the first pedal unit in enumeration order whose path is not the
+    // DevPath of a unit in `currentDeviceList` is opened, started and greeted with [1]
+    // (CmdComStart), and returned; none when there is no such unit. Identity and path are
+    // checked before anything is opened, so no other device and no connected unit is opened.
+    // A unit that this user may not open is skipped and, when `permissionDenied` is given,
+    // its path is added there (once). Window's thread.
+    static std::unique_ptr<HidDevice> FindHidDevices(
+        HidPlatform& platform, const std::vector<std::unique_ptr<HidDevice>>& currentDeviceList,
+        std::shared_ptr<const ThreadStop> allThreadStop,
+        std::vector<std::string>* permissionDenied = nullptr);
 
     // Stops the I/O thread (a working unit still gets its stop report) and waits for it.
     ~HidDevice();
@@ -88,5 +101,8 @@ private:
 
     std::thread thread_;  // last: starts once everything above exists
 };
+
+// The unit list: owns every connected unit, in the order they were found.
+using HidDeviceList = std::vector<std::unique_ptr<HidDevice>>;
 
 }  // namespace device
