@@ -32,6 +32,19 @@ void Channel::SetChannelGUIInfo(const ChannelGUIInfo& ch1, const ChannelGUIInfo&
     ChannelGlobal::Register(ch1, ch2, ch3);
 }
 
+void Channel::AssignSettings(const Channel& o) {
+    CalibMin = o.CalibMin;
+    CalibMax = o.CalibMax;
+    DeadZoneMin = o.DeadZoneMin;
+    DeadZoneMax = o.DeadZoneMax;
+    BreakOutputLimit = o.BreakOutputLimit;
+    CalcType = o.CalcType;
+    Exponent = o.Exponent;
+    OnePointValue = o.OnePointValue;
+    OnePointOffset = o.OnePointOffset;
+    MultiPointArray = o.MultiPointArray;
+}
+
 bool Channel::SameSettings(const Channel& o) const {
     return CalibMin == o.CalibMin && CalibMax == o.CalibMax && DeadZoneMin == o.DeadZoneMin &&
            DeadZoneMax == o.DeadZoneMax && BreakOutputLimit == o.BreakOutputLimit &&

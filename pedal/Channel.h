@@ -56,6 +56,9 @@ public:
     static void SetChannelGUIInfo(const ChannelGUIInfo& ch1, const ChannelGUIInfo& ch2,
                                   const ChannelGUIInfo& ch3);
 
+    // Takes every setting of `other` (not its live values, index, `selected` or geometry).
+    void AssignSettings(const Channel& other);
+
     // True when every setting (not the live values, `selected` or the geometry) is equal.
     bool SameSettings(const Channel& other) const;
 

@@ -80,6 +80,13 @@ void SimulatedUnit::SetIdentity(const UnitIdentity& identity) {
     unit_.Identity = identity;
 }
 
+void SimulatedUnit::SetSettings(int index, const pedal::Channel& settings) {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index > 2) return;
+    unit_.Stored[index].AssignSettings(settings);
+    unit_.Current[index].AssignSettings(settings);
+}
+
 void SimulatedUnit::SetValuesRate(double hz) {
     {
         std::lock_guard lock(mutex_);

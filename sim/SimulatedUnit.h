@@ -54,6 +54,8 @@ public:
     // --- fault switches and controls ---
     void SetStalled(bool stalled);  // stop reading, so the host's writes back up
     void SetIdentity(const UnitIdentity& identity);
+    // Stores `settings` for channel `index` (0..2) as if saved, and puts them in force.
+    void SetSettings(int index, const pedal::Channel& settings);
     void SetValuesRate(double hz);
     // Holds channel `index` at `raw`; nothing returns it to the synthetic motion.
     void SetRaw(int index, std::optional<std::uint16_t> raw);

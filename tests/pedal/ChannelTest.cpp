@@ -72,6 +72,21 @@ TEST(Channel, ResetDefaultRestoresSettingsAndKeepsLiveValues) {
     EXPECT_EQ(c.ChannelIndex(), 2);
 }
 
+TEST(Channel, AssignSettingsTakesSettingsOnlyAndKeepsTheAxis) {
+    Channel from(0);
+    from.ChannelValue = 5;
+    from.DeadZoneMax = 77;
+    from.CalcType = CALCTYPE::OnePoint;
+    from.MultiPointArray.fill(3);
+    from.selected = 6;
+    Channel to(2);
+    to.AssignSettings(from);
+    EXPECT_TRUE(to.SameSettings(from));
+    EXPECT_EQ(to.ChannelIndex(), 2);
+    EXPECT_EQ(to.ChannelValue, 0);
+    EXPECT_EQ(to.selected, 0);
+}
+
 TEST(Channel, SwitchingCurveTypeKeepsEveryTypesParameters) {
     Channel c(0);
     c.CalcType = CALCTYPE::MultiPoint;
