@@ -203,10 +203,6 @@ void MainForm::ProcessValues(device::HidDevice& dev, const pedal::Message& recvB
     NeedRedrawThrottle |= throttle;
 }
 
-void MainForm::ProcessUpdate(device::HidDevice& dev, const pedal::Message&) {
-    if (!dev.FWData) return;  // a request from a unit with no image is ignored
-}
-
 void MainForm::UpdateConfig(const pedal::Channel& c) {
     if (!UpdateGUIConfig && global_.CurrentDevice) device::ComFW_SendConfig(*global_.CurrentDevice, c);
 }

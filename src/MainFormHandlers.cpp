@@ -251,8 +251,3 @@ void MainForm::bt_ResetDefault_Click() {
     UpdateGUIFromBreakChannel();
     UpdateGUIFromThrottleChannel();
 }
-
-// The settings file and the firmware update have their own flows (not yet in the window).
-void MainForm::bt_LoadFile_Click() {}
-void MainForm::bt_SaveFile_Click() {}
-void MainForm::bt_FWUpdate_Click() {}
