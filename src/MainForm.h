@@ -213,6 +213,11 @@ private:
     void nud_MPindex_ValueChanged(QObject* sender);
     void nud_MPvalue_ValueChanged(QObject* sender);
     void nud_Break_outputlimit_ValueChanged();
+
+    // --- settings file ---
+
+    // --- firmware update ---
+
     void PaintArea(PictureBox& box, QPainter& inside, int area);
 
     void UpdateGUIFromChannel(Pedal& p);

@@ -1,0 +1,1 @@
+// The load filter dialog: which settings a file load applies.

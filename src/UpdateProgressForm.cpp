@@ -1,0 +1,1 @@
+// The firmware update's progress window.

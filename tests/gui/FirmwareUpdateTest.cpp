@@ -1,0 +1,1 @@
+// The window's firmware update on simulated units.
