@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "FormFixture.h"
+#include "PictureBox.h"
 #include "device/ComFW.h"
 
 namespace {
@@ -135,6 +136,35 @@ TEST_F(MainFormTest, DispatchMarksOnlyTheCurrentUnitsChangedChannels) {
     EXPECT_EQ(Find<QDoubleSpinBox>("nud_Clutch_startdead")->value(), 0.0) << "and refreshes nothing";
     EXPECT_TRUE(prompts.Messages.empty());
     form->timer_communication->start();
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(MainFormTest, ManyValuesBetweenTwoTicksCostOneRepaintOfTheChangedPedal) {
+    AddUnit(0).SetValuesRate(0);
+    ASSERT_TRUE(StartAndSettle(1));
+    form->timer_communication->stop();
+    units.at(0)->Flood(40);  // each one changes the clutch
+    RunFor(150);             // they wait in the unit's queue: no tick runs
+    PaintCounter clutch(Find<PictureBox>("pb_Clutch_Output"));
+    form->NeedRedrawClutch = form->NeedRedrawBreak = form->NeedRedrawThrottle = false;
+
+    form->timer_communication_Tick();
+
+    EXPECT_EQ(clutch.paints, 1);
+    EXPECT_FALSE(form->NeedRedrawClutch) << "the repaint's own marks are cleared";
+    EXPECT_TRUE(form->timer_communication->isActive());
 }
 
 TEST_F(MainFormTest, FailedCurrentUnitIsDroppedAnotherBecomesCurrentAndAReplugGetsANewPage) {
