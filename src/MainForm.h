@@ -31,6 +31,8 @@ class Prompts;
 
 // The title of the window.
 inline constexpr const char* MainFormTitle = "Korvelax - Trimdeck - v1.0";
+// What the window shows while no unit is connected.
+inline constexpr const char* ConnectText = "Please connect a Korvelax device to computer.";
 
 // A file dialog's settings: its filter ("description|pattern|...") and preset name.
 struct FileDialogSettings {
@@ -224,6 +226,9 @@ private:
     Pedal& PedalOf(const pedal::Channel& c);
     void RepaintPedal(Pedal& p);
     void ArrivalReady();
+    // The connect text, or how to grant access when a unit was seen but refused.
+    void UpdateConnectText();
+    static QString AccessText(const std::string& path);
 
     device::HidPlatform& platform_;
     prompts::Prompts& prompts_;

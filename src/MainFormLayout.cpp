@@ -58,7 +58,7 @@ void MainForm::BuildControls() {
                    Qt::WindowCloseButtonHint);
 
     // Back to front: the connect text lies under the unit tabs.
-    label10 = Named(new QLabel("Please connect a Korvelax device to computer.", this), "label10");
+    label10 = Named(new QLabel(ConnectText, this), "label10");
     QFont big("Liberation Sans");
     big.setStyleHint(QFont::SansSerif);
     big.setPointSizeF(15.75);

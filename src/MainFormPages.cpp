@@ -1,12 +1,14 @@
 // One page per connected unit; the shared control set moves to the selected page, whose
 // unit becomes the current one.
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
 
 #include "MainForm.h"
 #include "MainFormPedal.h"
+#include "device/DeviceScanner.h"
 
 namespace {
 
@@ -102,6 +104,35 @@ void MainForm::UpdateProductPages() {
         // 5. and 6.
         global_.OldPageIndex = tc_Product->currentIndex();
         tc_Family->setVisible(!list.empty());
+        UpdateConnectText();
     } while (pageUpdateAgain_);
     inPageUpdate_ = false;
+}
+
+void MainForm::UpdateConnectText() {
+    const auto& denied = scanner_->PermissionDenied();
+    const QString text = denied.empty() ? QString(ConnectText) : AccessText(denied.front());
+    if (label10->text() == text) return;
+    label10->setText(text);
+    if (denied.empty()) {
+        label10->setWordWrap(false);
+        label10->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label10->setGeometry(Scaled(405, 351, 506, 25));
+        label10->adjustSize();
+    } else {
+        // Several lines, centred where the connect text stands.
+        label10->setWordWrap(true);
+        label10->setAlignment(Qt::AlignCenter);
+        label10->setGeometry(Scaled(127, 250, 1000, 230));
+    }
+}
+
+QString MainForm::AccessText(const std::string& path) {
+    return QString(
+               "A Korvelax pedal unit is connected (%1), but this user may not open it.\n\n"
+               "Install Trimdeck's access rule 70-trimdeck.rules in /usr/lib/udev/rules.d "
+               "(the trimdeck package does this), run\n"
+               "sudo udevadm control --reload-rules\n"
+               "and plug the unit in again.")
+        .arg(QString::fromStdString(path));
 }

@@ -1,6 +1,7 @@
 // The window's life, its poll and its pages, on simulated units.
 #include <QLabel>
 #include <QTimer>
+#include <cerrno>
 
 #include "FormFixture.h"
 #include "PictureBox.h"
@@ -197,6 +198,29 @@ TEST_F(MainFormTest, FailedCurrentUnitIsDroppedAnotherBecomesCurrentAndAReplugGe
     EXPECT_EQ(tabs->count(), 0);
     EXPECT_FALSE(Find<QTabWidget>("tc_Family")->isVisible());
     EXPECT_TRUE(Find<QLabel>("label10")->isVisible());
+}
+
+TEST_F(MainFormTest, AUnitThisUserMayNotOpenIsExplainedUntilItOpens) {
+    AddUnit(0);
+    platform.SetOpenError(Path(0), EACCES);
+    Start();
+    auto* text = Find<QLabel>("label10");
+    ASSERT_TRUE(RunUntil([&] { return text->text().contains("may not open"); }));
+    EXPECT_TRUE(text->isVisible());
+    EXPECT_TRUE(text->text().contains(QString::fromStdString(Path(0))));
+    EXPECT_TRUE(text->text().contains("70-trimdeck.rules"));
+    EXPECT_TRUE(text->text().contains("plug the unit in again"));
+
+    platform.SetOpenError(Path(0), 0);  // the rule is in place and the unit replugged
+    platform.Replug(Path(0));
+    ASSERT_TRUE(RunUntil([&] { return form->global().HidDevList.size() == 1; }));
+    EXPECT_EQ(text->text(), "Please connect a Korvelax device to computer.");
+    EXPECT_TRUE(Find<QTabWidget>("tc_Family")->isVisible());
+
+    platform.Unplug(Path(0));
+    ASSERT_TRUE(RunUntil([&] { return form->global().HidDevList.empty(); }));
+    EXPECT_TRUE(text->isVisible());
+    EXPECT_EQ(text->text(), "Please connect a Korvelax device to computer.");
 }
 
 TEST_F(MainFormTest, RefreshButtonFindsAUnitWithoutArrivalAndClosingSaysGoodbye) {
