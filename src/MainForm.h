@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -204,6 +205,9 @@ private:
     void bt_SaveFile_Click();
     void bt_ResetDefault_Click();
     void bt_FWUpdate_Click();
+    // Writes the value of the box `sender` into its channel of the current unit (unless the
+    // boxes are being set from that channel) and sends the channel.
+    void EditChannel(QObject* sender, const std::function<void(pedal::Channel&, double)>& write);
     void bt_RestHit_Click(QObject* sender);
     void bt_PressHit_Click(QObject* sender);
     void nud_startdead_ValueChanged(QObject* sender);

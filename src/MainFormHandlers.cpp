@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 
 #include "BoxUnits.h"
 #include "MainForm.h"
@@ -82,55 +83,42 @@ MainForm::Pedal& MainForm::PedalOf(const pedal::Channel& c) {
 
 // --- editing a channel ------------------------------------------------------------------
 
-void MainForm::nud_startdead_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
+void MainForm::EditChannel(QObject* sender,
+                           const std::function<void(pedal::Channel&, double)>& write) {
     pedal::Channel* c = GetTagChannel(TagOf(sender));
     if (!c) return;
-    if (!showingChannel_) c->DeadZoneMin = ui::DeadZoneFromBox(box->value());
+    if (!showingChannel_) write(*c, static_cast<QDoubleSpinBox*>(sender)->value());
     UpdateConfig(*c);
+}
+
+void MainForm::nud_startdead_ValueChanged(QObject* sender) {
+    EditChannel(sender, [](pedal::Channel& c, double v) { c.DeadZoneMin = ui::DeadZoneFromBox(v); });
 }
 
 void MainForm::nud_enddead_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
-    pedal::Channel* c = GetTagChannel(TagOf(sender));
-    if (!c) return;
-    if (!showingChannel_)
-        c->DeadZoneMax = TagOf(sender) == "BREAK" ? ui::BreakForceFromBox(box->value())
-                                                   : ui::DeadZoneFromBox(box->value());
-    UpdateConfig(*c);
+    const bool brake = TagOf(sender) == "BREAK";  // the brake's box shows the force left
+    EditChannel(sender, [brake](pedal::Channel& c, double v) {
+        c.DeadZoneMax = brake ? ui::BreakForceFromBox(v) : ui::DeadZoneFromBox(v);
+    });
 }
 
 void MainForm::nup_ExpValue_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
-    pedal::Channel* c = GetTagChannel(TagOf(sender));
-    if (!c) return;
-    if (!showingChannel_) c->Exponent = ui::ExponentFromBox(box->value());
-    UpdateConfig(*c);
+    EditChannel(sender, [](pedal::Channel& c, double v) { c.Exponent = ui::ExponentFromBox(v); });
 }
 
 void MainForm::nud_OPvalue_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
-    pedal::Channel* c = GetTagChannel(TagOf(sender));
-    if (!c) return;
-    if (!showingChannel_) c->OnePointValue = ui::OnePointFromBox(box->value());
-    UpdateConfig(*c);
+    EditChannel(sender, [](pedal::Channel& c, double v) { c.OnePointValue = ui::OnePointFromBox(v); });
 }
 
 void MainForm::nud_OPoffset_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
-    pedal::Channel* c = GetTagChannel(TagOf(sender));
-    if (!c) return;
-    if (!showingChannel_) c->OnePointOffset = ui::OnePointFromBox(box->value());
-    UpdateConfig(*c);
+    EditChannel(sender, [](pedal::Channel& c, double v) { c.OnePointOffset = ui::OnePointFromBox(v); });
 }
 
 void MainForm::nud_MPvalue_ValueChanged(QObject* sender) {
-    auto* box = static_cast<QDoubleSpinBox*>(sender);
-    pedal::Channel* c = GetTagChannel(TagOf(sender));
-    if (!c) return;
-    const int k = static_cast<int>(PedalOf(*c).nud_MPindex->value());
-    if (!showingChannel_ && k >= 1 && k <= 9) c->MultiPointArray[k - 1] = ui::TenthsFromBox(box->value());
-    UpdateConfig(*c);
+    EditChannel(sender, [this](pedal::Channel& c, double v) {
+        const int k = static_cast<int>(PedalOf(c).nud_MPindex->value());
+        if (k >= 1 && k <= 9) c.MultiPointArray[k - 1] = ui::TenthsFromBox(v);
+    });
 }
 
 void MainForm::nud_Break_outputlimit_ValueChanged() {
