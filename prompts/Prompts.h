@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "prompts/LoadFilter.h"
+
 namespace prompts {
 
 class Prompts {
@@ -23,6 +25,9 @@ public:
                                                 const std::string& fileName) = 0;
     // A save-file dialog with the same kind of filter; nothing when the user cancels.
     virtual std::optional<std::string> SaveFile(const std::string& filter) = 0;
+    // The modal load filter dialog, every box ticked; the ticks when the user presses
+    // "Load", nothing when the user cancels (by "Cancel" or by the window's frame).
+    virtual std::optional<LoadFilter> ChooseLoadFilter() = 0;
 };
 
 }  // namespace prompts

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "FilterForm.h"
+
 namespace {
 QString Shown(const std::string& text) {
     return QString::fromStdString(text).replace("\r\n", "\n");
@@ -48,4 +50,10 @@ std::optional<std::string> QtPrompts::SaveFile(const std::string& filter) {
     dialog.setNameFilters(NameFilters(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<prompts::LoadFilter> QtPrompts::ChooseLoadFilter() {
+    FilterForm form(owner_);
+    if (form.exec() != QDialog::Accepted) return std::nullopt;
+    return form.Filter();
 }

@@ -17,6 +17,8 @@ public:
     std::optional<std::string> OpenFile(const std::string& filter,
                                         const std::string& fileName) override;
     std::optional<std::string> SaveFile(const std::string& filter) override;
+    // A new FilterForm, owned by the main window, shown modally.
+    std::optional<prompts::LoadFilter> ChooseLoadFilter() override;
 
     // "desc|pattern|desc|pattern" as Qt's name filters ("desc (pattern)").
     static QStringList NameFilters(const std::string& filter);
