@@ -223,6 +223,11 @@ private:
     // --- settings file ---
 
     // --- firmware update ---
+    // Owns the progress window of the latest update; Global::updateForm refers to it.
+    struct UpdateFormDeleter {
+        void operator()(UpdateProgressForm* form) const;
+    };
+    std::unique_ptr<UpdateProgressForm, UpdateFormDeleter> updateFormOwner_;
 
     void PaintArea(PictureBox& box, QPainter& inside, int area);
 
