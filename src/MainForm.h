@@ -2,6 +2,7 @@
 // 10 ms poll of every unit, and the handlers that turn control values into unit settings.
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -47,6 +48,11 @@ public:
     // loop runs. `platform` and `prompts` must outlive the window.
     MainForm(device::HidPlatform& platform, prompts::Prompts& prompts, QWidget* parent = nullptr);
     ~MainForm() override;
+
+    // The font every window of the application is laid out for: Arial's metric twin at the
+    // size whose average character is closest to the layout's 6 x 13 cell. The application
+    // sets it for all its windows (dialogs included) before it builds any.
+    static QFont WindowFont();
 
     // Raises the stop request of every unit's I/O thread (each says goodbye to its unit).
     void StopSignal();

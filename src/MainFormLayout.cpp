@@ -19,15 +19,14 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 
-namespace {
-
-// The window font: Arial's metric twin at the size whose average character is 6 x 13.
-QFont WindowFont() {
+QFont MainForm::WindowFont() {
     QFont f("Liberation Sans");
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(11);
     return f;
 }
+
+namespace {
 
 template <typename W>
 W* Named(W* w, const QString& name) {

@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
         platform.AddUnit("/dev/virtual/hidraw" + std::to_string(i), options);
     }
 
+    QApplication::setFont(MainForm::WindowFont());
     QtPrompts prompts;
     MainForm form(platform, prompts);
     prompts.SetOwner(&form);

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "trimdeck: cannot reach the system's device manager (libudev)\n");
         return 1;
     }
+    QApplication::setFont(MainForm::WindowFont());
     QtPrompts prompts;
     MainForm form(*platform, prompts);
     prompts.SetOwner(&form);
