@@ -238,6 +238,8 @@ private:
     void PaintArea(PictureBox& box, QPainter& inside, int area);
 
     void UpdateGUIFromChannel(Pedal& p);
+    // Sends the current unit's three channels (clutch, brake, throttle), then shows them.
+    void SendAndShowAllChannels(device::HidDevice& dev);
     Pedal& PedalOf(const pedal::Channel& c);
     void RepaintPedal(Pedal& p);
     void ArrivalReady();

@@ -46,10 +46,5 @@ void MainForm::bt_LoadFile_Click() {
     dev->ClutchChannel.AssignSettings(clutch);
     dev->BreakChannel.AssignSettings(brk);
     dev->ThrottleChannel.AssignSettings(throttle);
-    UpdateConfig(dev->ClutchChannel);
-    UpdateConfig(dev->BreakChannel);
-    UpdateConfig(dev->ThrottleChannel);
-    UpdateGUIFromClutchChannel();
-    UpdateGUIFromBreakChannel();
-    UpdateGUIFromThrottleChannel();
+    SendAndShowAllChannels(*dev);
 }

@@ -232,9 +232,13 @@ void MainForm::bt_ResetDefault_Click() {
     dev->ClutchChannel.ResetDefault();
     dev->BreakChannel.ResetDefault();
     dev->ThrottleChannel.ResetDefault();
-    UpdateConfig(dev->ClutchChannel);
-    UpdateConfig(dev->BreakChannel);
-    UpdateConfig(dev->ThrottleChannel);
+    SendAndShowAllChannels(*dev);
+}
+
+void MainForm::SendAndShowAllChannels(device::HidDevice& dev) {
+    UpdateConfig(dev.ClutchChannel);
+    UpdateConfig(dev.BreakChannel);
+    UpdateConfig(dev.ThrottleChannel);
     UpdateGUIFromClutchChannel();
     UpdateGUIFromBreakChannel();
     UpdateGUIFromThrottleChannel();
