@@ -4,6 +4,7 @@
 #include <libudev.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,14 +52,27 @@ void LinuxHidPlatform::MonitorUnref::operator()(udev_monitor* m) const {
     udev_monitor_unref(m);
 }
 
-std::unique_ptr<LinuxHidPlatform> LinuxHidPlatform::Create() {
+ArrivalSource ResolveArrivalSource(ArrivalSource wanted, bool udevDaemonRuns) {
+    if (wanted != ArrivalSource::Automatic) return wanted;
+    return udevDaemonRuns ? ArrivalSource::Udev : ArrivalSource::Kernel;
+}
+
+bool UdevDaemonRuns() {
+    return ::access("/run/udev/control", F_OK) == 0;
+}
+
+std::unique_ptr<LinuxHidPlatform> LinuxHidPlatform::Create(ArrivalSource source) {
     std::unique_ptr<LinuxHidPlatform> p(new LinuxHidPlatform());
     p->udev_.reset(udev_new());
     if (!p->udev_) return nullptr;
 
     // "udev" events come after the rules have run, so the node's permissions are final.
-    std::unique_ptr<udev_monitor, MonitorUnref> monitor(
-        udev_monitor_new_from_netlink(p->udev_.get(), "udev"));
+    // Without a udev daemon nobody sends them (libudev then listens to nothing), so the
+    // kernel's own uevents are taken: devtmpfs has made the node before the kernel sends its
+    // "add", and there are no rules to wait for.
+    p->source_ = ResolveArrivalSource(source, UdevDaemonRuns());
+    std::unique_ptr<udev_monitor, MonitorUnref> monitor(udev_monitor_new_from_netlink(
+        p->udev_.get(), p->source_ == ArrivalSource::Kernel ? "kernel" : "udev"));
     if (monitor &&
         udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), "hidraw", nullptr) >= 0 &&
         udev_monitor_enable_receiving(monitor.get()) >= 0)

@@ -38,6 +38,36 @@ TEST(LinuxHidPlatform, EnumeratesAndWatchesForArrivalsWithoutError) {
     stop->Raise();
 }
 
+TEST(LinuxHidPlatform, ArrivalsComeFromTheKernelWhenNoUdevDaemonRuns) {
+    using device::ArrivalSource;
+    struct Case {
+        ArrivalSource wanted;
+        bool daemon;
+        ArrivalSource resolved;
+    };
+    const Case cases[] = {
+        {ArrivalSource::Automatic, true, ArrivalSource::Udev},
+        {ArrivalSource::Automatic, false, ArrivalSource::Kernel},
+        {ArrivalSource::Udev, false, ArrivalSource::Udev},
+        {ArrivalSource::Kernel, true, ArrivalSource::Kernel},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(device::ResolveArrivalSource(c.wanted, c.daemon), c.resolved)
+            << static_cast<int>(c.wanted) << " daemon " << c.daemon;
+
+    const auto automatic = device::LinuxHidPlatform::Create();
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_EQ(automatic->arrivalSource(),
+              device::UdevDaemonRuns() ? ArrivalSource::Udev : ArrivalSource::Kernel);
+    for (const auto source : {ArrivalSource::Udev, ArrivalSource::Kernel}) {
+        const auto platform = device::LinuxHidPlatform::Create(source);
+        ASSERT_NE(platform, nullptr);
+        EXPECT_EQ(platform->arrivalSource(), source);
+        EXPECT_GE(platform->arrivalFd(), 0) << "a monitor on either source opens";
+        EXPECT_EQ(platform->ReadArrivals(), 0);
+    }
+}
+
 TEST(LinuxHidPlatform, OpeningAMissingNodeFailsWithItsErrno) {
     auto platform = device::LinuxHidPlatform::Create();
     ASSERT_NE(platform, nullptr);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "GoldenDescriptors.h"
-#include "device/PedalReportDescriptor.h"
+#include "pedal/PedalReportDescriptor.h"
 
 using device::ParseReportDescriptor;
 using device::ReportLengths;
@@ -50,7 +50,7 @@ std::vector<Golden> Goldens() {
         {"GamepadWithReportIds",
          ToBytes(golden::Gamepad),
          {.Input = 7, .Output = 5, .Feature = 4, .UsesReportIds = true}},
-        {"PedalUnit", ToBytes(device::PedalReportDescriptor), {.Input = 65, .Output = 65}},
+        {"PedalUnit", ToBytes(pedal::PedalReportDescriptor), {.Input = 65, .Output = 65}},
     };
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "GoldenDescriptors.h"
-#include "device/PedalReportDescriptor.h"
+#include "pedal/PedalReportDescriptor.h"
 
 using device::HidId;
 using device::HidIdentity;
@@ -83,7 +83,7 @@ protected:
 
 TEST_F(SysfsFixture, PedalUnitIsIdentifiedWithItsOutputReportLength) {
     Write("uevent", kPedalUevent);
-    Write("report_descriptor", device::PedalReportDescriptor);
+    Write("report_descriptor", pedal::PedalReportDescriptor);
     EXPECT_EQ(Read(), (HidIdentity{{3, 0x03EB, 0x5A17}, 65}));
 }
 
@@ -97,13 +97,13 @@ TEST_F(SysfsFixture, UnreadableDescriptorLeavesNoOutputLength) {
     Write("uevent", kPedalUevent);
     EXPECT_EQ(Read(), (HidIdentity{{3, 0x03EB, 0x5A17}, 0})) << "no report_descriptor file";
 
-    const std::span<const std::uint8_t> cut(device::PedalReportDescriptor.data(), 20);
+    const std::span<const std::uint8_t> cut(pedal::PedalReportDescriptor.data(), 20);
     Write("report_descriptor", cut);
     EXPECT_EQ(Read(), (HidIdentity{{3, 0x03EB, 0x5A17}, 0})) << "a truncated descriptor";
 }
 
 TEST_F(SysfsFixture, DeviceWithoutHidIdIsNotIdentified) {
-    Write("report_descriptor", device::PedalReportDescriptor);
+    Write("report_descriptor", pedal::PedalReportDescriptor);
     EXPECT_EQ(Read(), std::nullopt) << "no uevent";
     Write("uevent", "DRIVER=hid-generic\nHID_NAME=Trimdeck pedal unit\n");
     EXPECT_EQ(Read(), std::nullopt) << "no HID_ID line";

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace device {
+namespace pedal {
 
 inline constexpr auto PedalReportDescriptor = std::to_array<std::uint8_t>({
     0x06, 0x00, 0xFF,  // Usage Page (vendor-defined 0xFF00)
@@ -23,4 +23,4 @@ inline constexpr auto PedalReportDescriptor = std::to_array<std::uint8_t>({
     0xC0,              // End Collection
 });
 
-}  // namespace device
+}  // namespace pedal
