@@ -47,7 +47,8 @@ double ShutdownOnce(int units) {
             [](const auto& r) { return !r.empty() && r.back()[1] == 15; }, std::chrono::seconds(2));
         if (!said) {
             const auto r = s->ReceivedReports();
-            std::fprintf(stderr, "a unit got no stop report (%zu reports, last code %d)\n", r.size(), r.empty() ? -1 : r.back()[1]);
+            std::fprintf(stderr, "a unit got no stop report (%zu reports, last code %d)\n",
+                         r.size(), r.empty() ? -1 : r.back()[1]);
         }
     }
     return std::chrono::duration<double, std::milli>(t1 - t0).count();
@@ -61,7 +62,8 @@ int main() {
                 "vs 4000 ms wait");
     for (int units : {1, 4}) {
         std::vector<double> t;
-        for (int i = 0; i < kRuns; ++i) t.push_back(ShutdownOnce(units));
+        for (int i = 0; i < kRuns; ++i)
+            t.push_back(ShutdownOnce(units));
         std::sort(t.begin(), t.end());
         const double median = t[t.size() / 2];
         std::printf("%-8d %10.3f %10.3f %10.3f %13.5fx\n", units, median, t[t.size() * 9 / 10],

@@ -147,6 +147,11 @@ PedalUnit SimulatedUnit::State() const {
     return unit_;
 }
 
+void SimulatedUnit::SetOnValuesSent(std::function<void(const pedal::Message&)> onValuesSent) {
+    std::lock_guard lock(mutex_);
+    onValuesSent_ = std::move(onValuesSent);
+}
+
 void SimulatedUnit::QueueLocked(const pedal::Message& m) {
     std::vector<std::uint8_t> report(pedal::ReportSize, 0);
     std::copy(m.begin(), m.end(), report.begin() + 1);
@@ -162,6 +167,12 @@ void SimulatedUnit::FlushLocked() {
             if (!stalled_) ReceiveLocked(Clock::now());
             DropTransportLocked();
             return;
+        }
+        const auto& sent = outbox_.front();
+        if (onValuesSent_ && sent.size() == pedal::ReportSize && sent[1] == pedal::CmdValues) {
+            pedal::Message m;
+            std::copy(sent.begin() + 1, sent.end(), m.begin());
+            onValuesSent_(m);
         }
         outbox_.pop_front();
     }

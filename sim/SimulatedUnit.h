@@ -74,6 +74,10 @@ public:
                         std::chrono::milliseconds timeout) const;
     // A copy of the unit's state (settings, identity, firmware pull).
     PedalUnit State() const;
+    // Runs on the unit's thread right after each values report has been written to the host,
+    // with the message it carried; for measurements (none by default). It runs with the unit
+    // locked, so it must be quick and must not call the unit.
+    void SetOnValuesSent(std::function<void(const pedal::Message& values)> onValuesSent);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -103,6 +107,7 @@ private:
     Clock::time_point start_ = Clock::now();
     Clock::time_point nextValues_ = Clock::now();
     std::function<void()> onRestart_;
+    std::function<void(const pedal::Message&)> onValuesSent_;
     sys::EventFd wake_;
     std::thread thread_;  // last: starts once everything above exists
 };

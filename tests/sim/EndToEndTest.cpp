@@ -3,6 +3,7 @@
 
 #include <poll.h>
 
+#include <mutex>
 #include <vector>
 
 #include "device/ComFW.h"
@@ -221,6 +222,39 @@ TEST(SimulatedUnitTransport, ReportsWrittenJustBeforeTheHostClosesAreStillRead) 
     EXPECT_TRUE(unit.WaitForReports([](const auto& r) { return r.size() == 1 && r[0][1] == 15; },
                                     2000ms));
     EXPECT_TRUE(WaitUntil([&] { return !unit.IsConnected(); }));
+}
+
+TEST(SimulatedUnitObservation, OnValuesSentSeesEveryValuesMessageTheHostReadsAndNothingElse) {
+    std::mutex mutex;
+    std::vector<Message> sent;  // declared before the unit, so it outlives the unit's thread
+    sim::SimulatedUnit unit;
+    unit.SetRaw(2, 1234);
+    unit.SetOnValuesSent([&](const Message& m) {
+        std::lock_guard lock(mutex);
+        sent.push_back(m);
+    });
+    auto stop = std::make_shared<device::ThreadStop>();
+    auto dev = HidDevice::Create(std::make_unique<device::SocketConnection>(unit.Connect()),
+                                 "/dev/sim0", stop);
+    device::SendCommand(*dev, pedal::CmdComStart);
+
+    std::vector<Message> read;
+    bool identitySeen = false;
+    ASSERT_TRUE(WaitUntil([&] {
+        Message m;
+        while (dev->GetRecvMessage(m)) {
+            if (m[0] == pedal::CmdValues) read.push_back(m);
+            identitySeen |= m[0] == pedal::CmdComStart;
+        }
+        return identitySeen && read.size() >= 20;
+    }));
+    std::lock_guard lock(mutex);
+    ASSERT_GE(sent.size(), read.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        ASSERT_EQ(sent[i], read[i]) << "message " << i << ": in the order the host reads them";
+        EXPECT_EQ(sent[i][13] | sent[i][14] << 8, 1234) << "the throttle's held raw value";
+    }
+    for (const Message& m : sent) EXPECT_EQ(m[0], pedal::CmdValues) << "values messages only";
 }
 
 }  // namespace
