@@ -26,7 +26,9 @@ public:
         UnitIdentity Identity;
         double ValuesHz = 1000.0;                      // 0: no values messages
         std::chrono::microseconds ChunkDelay{0};       // pause before each chunk request
-        std::chrono::milliseconds RestartDelay{20};    // from the last request to the restart
+        // From the last chunk request to the restart: long enough for the host to answer that
+        // request (its poll runs every 10 ms) before the connection goes.
+        std::chrono::milliseconds RestartDelay{1000};
         std::chrono::milliseconds MotionPeriod{3000};  // one press and release of a pedal
     };
 
