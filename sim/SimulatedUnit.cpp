@@ -183,6 +183,7 @@ void SimulatedUnit::DropTransportLocked() {
     outbox_.clear();
     chunkRequestsDue_.clear();
     restartAfterChunk_ = false;
+    restartAt_.reset();  // unplugged: the next plug-in powers the unit up anyway
 }
 
 std::array<std::uint16_t, 3> SimulatedUnit::RawLocked(Clock::time_point now) const {

@@ -172,6 +172,30 @@ TEST_F(EndToEnd, FirmwareIsPulledVerifiedAndTheUnitComesBackWithTheNewBuild) {
     EXPECT_EQ(again->BuildNum, 19);
 }
 
+TEST(SimulatedUnitRestart, UnpluggedWhileARestartIsDueComesBackWithTheNewBuildAndStays) {
+    sim::SimulatedUnit::Options options;
+    options.ValuesHz = 0;
+    options.RestartDelay = std::chrono::milliseconds(300);
+    sim::SimulatedUnit unit(options);
+    auto stop = std::make_shared<device::ThreadStop>();
+    auto dev = HidDevice::Create(std::make_unique<device::SocketConnection>(unit.Connect()),
+                                 "/dev/sim0", stop);
+    const auto file = firmware::MakeFirmwareFile(std::vector<std::uint8_t>(20, 7), 21);
+    std::vector<std::uint8_t> image(file.begin() + firmware::LeadingBlockSize, file.end());
+    pedal::Put32(image, firmware::FileCrcOffset, 0);
+    dev->SendData(pedal::EncodeUpdateStart(static_cast<std::uint32_t>(image.size()),
+                                           firmware::Crc32Of(image)));
+    dev->SendData(pedal::EncodeUpdateData(image, 0));
+    ASSERT_TRUE(WaitUntil([&] { return unit.State().UpdatesVerified == 1; }));
+
+    unit.Unplug();  // before the restart is due
+    auto again = HidDevice::Create(std::make_unique<device::SocketConnection>(unit.Connect()),
+                                   "/dev/sim0", stop);
+    EXPECT_FALSE(WaitUntil([&] { return again->HasError.load(); }, 800ms))
+        << "the restart that was due must not drop the new connection";
+    EXPECT_EQ(unit.State().Identity.BuildNum, 21) << "plugging in powered the new build up";
+}
+
 TEST_F(EndToEnd, CorruptImageIsRejectedAndDisableAbandonsAPull) {
     auto dev = Plug();
     std::vector<std::uint8_t> image(64, 1);
