@@ -169,10 +169,8 @@ bool NoForeignOpened(const device::VirtualHidPlatform& platform) {
     return true;
 }
 
-// The window's rescan (FindNewDevice) with its one unit already connected: one scan of 21
-// interfaces, nothing opened.
-void BM_FullScan20ForeignUnitConnected(benchmark::State& state) {
-    device::VirtualHidPlatform platform;
+// One quiet pedal unit (/dev/virtual/hidraw0) in the middle of the 20 foreign interfaces.
+void PlugUnitAmongForeign(device::VirtualHidPlatform& platform) {
     const auto foreign = ForeignInterfaces();
     for (int i = 0; i < kForeign / 2; ++i)
         platform.AddForeign(foreign[static_cast<std::size_t>(i)]);
@@ -181,6 +179,13 @@ void BM_FullScan20ForeignUnitConnected(benchmark::State& state) {
     platform.AddUnit("/dev/virtual/hidraw0", quiet);
     for (int i = kForeign / 2; i < kForeign; ++i)
         platform.AddForeign(foreign[static_cast<std::size_t>(i)]);
+}
+
+// The window's rescan (FindNewDevice) with its one unit already connected: one scan of 21
+// interfaces, nothing opened.
+void BM_FullScan20ForeignUnitConnected(benchmark::State& state) {
+    device::VirtualHidPlatform platform;
+    PlugUnitAmongForeign(platform);
 
     auto stop = std::make_shared<device::ThreadStop>();
     device::DeviceScanner scanner(platform, stop);
@@ -202,14 +207,7 @@ BENCHMARK(BM_FullScan20ForeignUnitConnected)->Unit(benchmark::kMicrosecond)->Use
 // dropped again outside the timing.
 void BM_FullScan20ForeignUnitArrives(benchmark::State& state) {
     device::VirtualHidPlatform platform;
-    const auto foreign = ForeignInterfaces();
-    for (int i = 0; i < kForeign / 2; ++i)
-        platform.AddForeign(foreign[static_cast<std::size_t>(i)]);
-    sim::SimulatedUnit::Options quiet;
-    quiet.ValuesHz = 0;
-    platform.AddUnit("/dev/virtual/hidraw0", quiet);
-    for (int i = kForeign / 2; i < kForeign; ++i)
-        platform.AddForeign(foreign[static_cast<std::size_t>(i)]);
+    PlugUnitAmongForeign(platform);
 
     auto stop = std::make_shared<device::ThreadStop>();
     device::DeviceScanner scanner(platform, stop);
